@@ -1,0 +1,3 @@
+#include "app/dropped.h"
+
+void OpenDroppedFile(const QString &) {}

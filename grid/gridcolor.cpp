@@ -1,0 +1,3 @@
+#include "grid/gridcolor.h"
+
+void ChooseGridColor() {}

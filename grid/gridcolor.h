@@ -1,0 +1,4 @@
+// Choosing the colour of grid lines inserted from now on.
+#pragma once
+
+void ChooseGridColor();

@@ -1,0 +1,3 @@
+#include "image/decode.h"
+
+bool DecodeImageFile(int, const QString &, int) { return false; }

@@ -1,0 +1,5 @@
+#include "image/openimage.h"
+
+#include "app/mainwindow.h"
+
+void OpenImage(const QString &) { UpdateControls(); }

@@ -1,0 +1,3 @@
+#include "image/saveimage.h"
+
+void SaveImageAs() {}

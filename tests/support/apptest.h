@@ -1,0 +1,42 @@
+// A fresh start of the program for every test: offscreen window, start state, scripted
+// dialogs with nothing expected (so any dialog a test does not announce fails it).
+#pragma once
+
+#include "platform/dialogscript.h"
+#include "platform/events.h"
+
+#include <QImage>
+#include <QString>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+class AppTest : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A path inside this test's own temporary folder.
+  QString TempPath(const QString &name) const;
+  // Writes picture to the temporary folder in format ("PNG", "BMP", ...) and returns its path.
+  QString WritePicture(const QImage &picture, const QString &name, const char *format = "PNG") const;
+
+  QTemporaryDir tempDir;
+};
+
+// Event values as the platform would post them.
+Event GadgetAt(int id, int type, int x = 0, int y = 0);
+Event Clicked(int id);
+Event MenuChosen(int id);
+Event WheelTurned(int rotation);
+Event FilesDropped(const QString &files);
+Event SimpleEvent(EventKind kind);
+
+// Dispatches one event, as the loop does.
+void Feed(const Event &event);
+// Lets Qt deliver pending input, then dispatches every queued event in order.
+void FeedQueued();
+
+// A picture whose every pixel differs from its neighbours: red = x, green = y, blue = x ^ y (mod 256).
+QImage PatternPicture(int width, int height);
+// The working picture as a QImage in RGB888 (colours only).
+QImage WorkPicture();

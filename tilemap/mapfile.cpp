@@ -1,0 +1,4 @@
+#include "tilemap/mapfile.h"
+
+void SaveMapAs() {}
+void OpenMap(const QString &) {}
