@@ -5,6 +5,9 @@
 #include "app/state.h"
 #include "platform/imagelib.h"
 #include "platform/ui_widgets.h"
+#include "app/mainwindow.h"
+#include "image/view.h"
+#include "tilemap/tilemap.h"
 
 #include <QCoreApplication>
 
@@ -103,4 +106,16 @@ QImage WorkPicture() {
         out[x * 3 + c] = row[x * bpp + c];
   }
   return picture;
+}
+
+void OpenPicture(const QImage &picture) {
+  AdoptImage(workImage, picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_RGBA8888
+                                                                          : QImage::Format_RGB888));
+  tileSize = 16;
+  gridOn = 0;
+  InitTileMap();
+  remapped = 0;
+  UpdateControls();
+  zoom = 1;
+  RefreshView();
 }

@@ -40,3 +40,7 @@ void FeedQueued();
 QImage PatternPicture(int width, int height);
 // The working picture as a QImage in RGB888 (colours only).
 QImage WorkPicture();
+
+// Puts picture (RGB888 or RGBA8888) into workImage in the state a freshly opened picture
+// starts in, without reading a file: 16x16 tiles, no grid, fresh map, zoom 1, view drawn.
+void OpenPicture(const QImage &picture);
