@@ -49,7 +49,12 @@ protected:
     leftHeld = true;
     Report(GadgetLeftPressed, event->position().toPoint());
   }
-  void mouseDoubleClickEvent(QMouseEvent *event) override { mousePressEvent(event); }
+  // A double click is two presses and two releases. Qt may deliver the second press
+  // as a double-click event alone, or as a press followed by a double-click event.
+  void mouseDoubleClickEvent(QMouseEvent *event) override {
+    if (!leftHeld)
+      mousePressEvent(event);
+  }
   void mouseReleaseEvent(QMouseEvent *event) override {
     if (event->button() != Qt::LeftButton)
       return;

@@ -144,7 +144,8 @@ void EnableFileDrops() { mainWindow->setAcceptDrops(true); }
 
 void ShowMainWindow() {
   mainWindow->show();
-  mainWindow->raise();
+  if (QGuiApplication::platformName() != "offscreen") // which cannot raise windows
+    mainWindow->raise();
   mainWindow->activateWindow();
 }
 
