@@ -129,6 +129,10 @@ void OpenMainWindow(const QString &title, int innerWidth, int innerHeight) {
   mainWindow->setWindowTitle(title);
   QIcon icon(":/zirf/icon.png");
   icon.addFile(":/zirf/icon-16.png");
+  icon.addFile(":/zirf/icon-48.png");
+  icon.addFile(":/zirf/icon-64.png");
+  icon.addFile(":/zirf/icon-128.png");
+  icon.addFile(":/zirf/icon-256.png");
   mainWindow->setWindowIcon(icon);
   client = new QWidget(mainWindow);
   mainWindow->setCentralWidget(client);

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool openbox x11-utils imagemagick pngcheck
   fonts-dejavu-core
+  desktop-file-utils shared-mime-info dpkg-dev file
 )
 
 missing=()
