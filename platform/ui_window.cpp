@@ -14,6 +14,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -85,11 +86,29 @@ private:
   }
 };
 
+// A combo box style with a narrow arrow and thin margins, so that the text gets most
+// of a small box.
+class NarrowComboStyle : public QProxyStyle {
+public:
+  QRect subControlRect(ComplexControl control, const QStyleOptionComplex *option, SubControl part,
+                       const QWidget *widget) const override {
+    if (control != CC_ComboBox)
+      return QProxyStyle::subControlRect(control, option, part, widget);
+    const QRect box = option->rect;
+    const int arrowWidth = 14;
+    if (part == SC_ComboBoxArrow)
+      return QRect(box.right() - arrowWidth, box.top(), arrowWidth, box.height());
+    if (part == SC_ComboBoxEditField)
+      return QRect(box.left() + 3, box.top() + 1, box.width() - arrowWidth - 4, box.height() - 2);
+    return QProxyStyle::subControlRect(control, option, part, widget);
+  }
+};
+
 MainWindow *mainWindow = nullptr;
-QWidget *client = nullptr;       // central widget: the controls' parent
-QMenu *currentMenu = nullptr;    // the menu that AddMenuItem adds to
-QLabel *statusFields[2] = {};    // field 0 and field 1 of the status bar
-std::map<int, QWidget *> controls; // control id -> widget
+QWidget *client = nullptr;          // central widget: the controls' parent
+QMenu *currentMenu = nullptr;       // the menu that AddMenuItem adds to
+QLabel *statusFields[2] = {};       // field 0 and field 1 of the status bar
+std::map<int, QWidget *> controls;  // control id -> widget
 std::map<int, QAction *> menuItems; // menu item id -> action
 
 void PostGadget(int id, int type) {
@@ -211,6 +230,11 @@ void CreateLabel(int id, int x, int y, int width, int height, const QString &tex
 void CreateCombo(int id, int x, int y, int width, int height) {
   auto *combo = new QComboBox(client);
   combo->setEditable(false);
+  // The box is only 120 pixels wide: narrow margins let "16x16 Grid (default)" fit.
+  combo->setStyle(new NarrowComboStyle);
+  QFont font = combo->font();
+  font.setPointSizeF(font.pointSizeF() * 0.8);
+  combo->setFont(font);
   QObject::connect(combo, &QComboBox::currentIndexChanged, [id] { PostGadget(id, GadgetSelectionChanged); });
   Place(id, combo, x, y, width, height);
 }
