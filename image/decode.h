@@ -3,7 +3,8 @@
 
 #include <QString>
 
-// Decodes the file at path into slot as an image of the picture's size at depth bits
-// (24: red, green, blue; any alpha dropped). True on success; on failure the slot is
-// left as it was.
+// Decodes the first picture in the file at path into slot as an image of the picture's
+// size at depth bits (24: red, green, blue; 32 adds alpha 255). Transparent pixels are
+// laid over black. Only regular files are read, and no side may exceed maxImageSide.
+// True on success; on failure the slot is left as it was.
 bool DecodeImageFile(int slot, const QString &path, int depth);

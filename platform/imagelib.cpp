@@ -57,9 +57,17 @@ bool GrabImage(int target, int source, int x, int y, int width, int height) {
   QImage *from = Find(source);
   if (!from || target == source)
     return false;
-  if (!CreateImage(target, width, height, from->depth() == 32 ? 32 : 24, 0))
+  const int bpp = BytesPerPixel(*from);
+  if (!CreateImage(target, width, height, bpp * 8, 0))
     return false;
-  DrawImage(target, source, -x, -y);
+  // Every channel of the part that lies on source, alpha included; the rest stays black.
+  QImage *to = Find(target);
+  const int left = std::max(0, x), right = std::min(from->width(), x + width);
+  const int top = std::max(0, y), bottom = std::min(from->height(), y + height);
+  const QImage &constFrom = *from;
+  for (int row = top; row < bottom && left < right; ++row)
+    std::memcpy(to->scanLine(row - y) + (left - x) * bpp, constFrom.constScanLine(row) + left * bpp,
+                size_t(right - left) * bpp);
   return true;
 }
 

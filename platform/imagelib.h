@@ -20,7 +20,7 @@ bool CreateImage(int slot, int width, int height, int depth, int32_t fillColour)
 bool CopyImage(int target, int source);
 
 // Makes target a width x height image at source's depth holding source's pixels from
-// (x, y); what lies beyond source's edges is black.
+// (x, y), every channel; what lies beyond source's edges is opaque black.
 bool GrabImage(int target, int source, int x, int y, int width, int height);
 
 // Copies red, green and blue of every pixel of source onto target with source's top
