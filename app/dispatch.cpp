@@ -38,10 +38,10 @@ struct Row {
 bool ComboShows8x8() { return ComboSelection(TileModeCombo) == 0; }
 
 const Row gadgetRows[] = {
-    {AddGridButton, GadgetClicked, [](const Event &) { ComboShows8x8() ? AddGrid8() : AddGrid16(); gridOn = 1; },
-     ControlTail},
+    {AddGridButton, GadgetClicked,
+     [](const Event &) { if (ComboShows8x8() ? AddGrid8() : AddGrid16()) gridOn = 1; }, ControlTail},
     {RemoveGridButton, GadgetClicked,
-     [](const Event &) { ComboShows8x8() ? RemoveGrid8() : RemoveGrid16(); gridOn = 0; }, ControlTail},
+     [](const Event &) { if (ComboShows8x8() ? RemoveGrid8() : RemoveGrid16()) gridOn = 0; }, ControlTail},
     {TileModeCombo, GadgetSelectionChanged, [](const Event &) { TileModeChanged(); }, ControlTail},
     {ResetMapButton, GadgetClicked, [](const Event &) { RestoreTiles(); InitTileMap(); remapped = 0; }, ControlTail},
     {ViewCanvas, GadgetLeftPressed, [](const Event &event) { CanvasPressed(event.x, event.y); }, NoTail},
