@@ -17,20 +17,6 @@ namespace {
 
 const QByteArray cornersMap("3\r\n1\r\n2\r\n0\r\n");
 
-void WriteBytes(const QString &path, const QByteArray &bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-std::vector<int32_t> MapNumbers() {
-  std::vector<int32_t> numbers;
-  for (int row = 0; row < tileRows; ++row)
-    for (int col = 0; col < tileCols; ++col)
-      numbers.push_back(TileCell(col, row));
-  return numbers;
-}
-
 // A 2 x 2-tile picture shown at zoom 5 with a fresh map.
 void ShowPictureAtZoom5(const QImage &picture) {
   OpenPicture(picture);

@@ -40,12 +40,6 @@ void OpenThroughMenu(const QString &path) {
   Feed(MenuChosen(MenuOpenImage));
 }
 
-void WriteBytes(const QString &path, const QByteArray &bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-  ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
 void AppendLE16(QByteArray &bytes, int value) {
   bytes.append(char(value & 0xFF));
   bytes.append(char((value >> 8) & 0xFF));

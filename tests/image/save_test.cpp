@@ -33,23 +33,6 @@ DialogStep SaveDialog(const QString &path, int entry) {
   return step;
 }
 
-DialogStep ReplaceQuestion(const QString &path, bool yes) {
-  DialogStep step;
-  step.kind = YesNoDialog;
-  step.title = "Confirm Save As";
-  step.text = path + " already exists. Do you want to replace it?";
-  step.answerYes = yes;
-  return step;
-}
-
-DialogStep SaveWarning(const QString &path) {
-  DialogStep step;
-  step.kind = WarningDialog;
-  step.title = "Save failed";
-  step.text = "Could not write " + path + ".\nAny file that was already there is unchanged.";
-  return step;
-}
-
 std::vector<uint8_t> FileBytes(const QString &path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))

@@ -1,15 +1,16 @@
 #include "tests/support/apptest.h"
 
 #include "app/dispatch.h"
+#include "app/mainwindow.h"
 #include "app/startup.h"
 #include "app/state.h"
+#include "image/view.h"
 #include "platform/imagelib.h"
 #include "platform/ui_widgets.h"
-#include "app/mainwindow.h"
-#include "image/view.h"
 #include "tilemap/tilemap.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 void AppTest::SetUp() {
   ASSERT_TRUE(tempDir.isValid());
@@ -109,8 +110,8 @@ QImage WorkPicture() {
 }
 
 void OpenPicture(const QImage &picture) {
-  AdoptImage(workImage, picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_RGBA8888
-                                                                          : QImage::Format_RGB888));
+  AdoptImage(workImage,
+             picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_RGBA8888 : QImage::Format_RGB888));
   tileSize = 16;
   gridOn = 0;
   InitTileMap();
@@ -118,4 +119,35 @@ void OpenPicture(const QImage &picture) {
   UpdateControls();
   zoom = 1;
   RefreshView();
+}
+
+DialogStep ReplaceQuestion(const QString &path, bool yes) {
+  DialogStep step;
+  step.kind = YesNoDialog;
+  step.title = "Confirm Save As";
+  step.text = path + " already exists. Do you want to replace it?";
+  step.answerYes = yes;
+  return step;
+}
+
+DialogStep SaveWarning(const QString &path) {
+  DialogStep step;
+  step.kind = WarningDialog;
+  step.title = "Save failed";
+  step.text = "Could not write " + path + ".\nAny file that was already there is unchanged.";
+  return step;
+}
+
+void WriteBytes(const QString &path, const QByteArray &bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+  ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+std::vector<int32_t> MapNumbers() {
+  std::vector<int32_t> numbers;
+  for (int row = 0; row < tileRows; ++row)
+    for (int col = 0; col < tileCols; ++col)
+      numbers.push_back(TileCell(col, row));
+  return numbers;
 }

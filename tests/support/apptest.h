@@ -8,7 +8,9 @@
 #include <QImage>
 #include <QString>
 #include <QTemporaryDir>
+#include <cstdint>
 #include <gtest/gtest.h>
+#include <vector>
 
 class AppTest : public ::testing::Test {
 protected:
@@ -44,3 +46,13 @@ QImage WorkPicture();
 // Puts picture (RGB888 or RGBA8888) into workImage in the state a freshly opened picture
 // starts in, without reading a file: 16x16 tiles, no grid, fresh map, zoom 1, view drawn.
 void OpenPicture(const QImage &picture);
+
+// Dialog steps that several areas expect.
+DialogStep ReplaceQuestion(const QString &path, bool yes); // "Confirm Save As" for path, answered
+DialogStep SaveWarning(const QString &path);               // the warning after a failed save of path
+
+// Writes bytes to path, failing the test when that is not possible.
+void WriteBytes(const QString &path, const QByteArray &bytes);
+
+// The numbers of the whole-tile cells of the tile map, in reading order.
+std::vector<int32_t> MapNumbers();

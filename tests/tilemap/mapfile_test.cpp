@@ -44,22 +44,6 @@ DialogStep OpenDialog(const QString &answerPath) {
   return step;
 }
 
-DialogStep ReplaceQuestion(const QString &path, bool yes) {
-  DialogStep step;
-  step.kind = YesNoDialog;
-  step.title = "Confirm Save As";
-  step.text = path + " already exists. Do you want to replace it?";
-  step.answerYes = yes;
-  return step;
-}
-
-DialogStep SaveWarning() {
-  DialogStep step;
-  step.kind = WarningDialog;
-  step.title = "Save failed";
-  return step;
-}
-
 // Saves the map through the Map menu, choosing path in the save dialog.
 void SaveMapThroughMenu(const QString &path) {
   ScriptDialogs({SaveDialog(path)});
@@ -69,20 +53,6 @@ void SaveMapThroughMenu(const QString &path) {
 QByteArray FileBytes(const QString &path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void WriteBytes(const QString &path, const QByteArray &bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-std::vector<int32_t> MapNumbers() {
-  std::vector<int32_t> numbers;
-  for (int row = 0; row < tileRows; ++row)
-    for (int col = 0; col < tileCols; ++col)
-      numbers.push_back(TileCell(col, row));
-  return numbers;
 }
 
 std::vector<int32_t> ReadValues(const QByteArray &bytes, int count) {
@@ -193,7 +163,7 @@ TEST_F(MapFile, FolderAtThePathAsksNothingAndWarns) {
   OpenPicture(PatternPicture(32, 32));
   const QString folder = TempPath("maps.zirf-map");
   ASSERT_TRUE(QDir().mkdir(folder));
-  ScriptDialogs({SaveDialog(folder), SaveWarning()});
+  ScriptDialogs({SaveDialog(folder), SaveWarning(folder)});
   Feed(MenuChosen(MenuSaveMap));
   EXPECT_EQ(PathKind(folder), PathFolder);
   EXPECT_TRUE(FolderEntries(folder).isEmpty());
@@ -240,7 +210,7 @@ TEST_F(MapFile, FailedSaveKeepsTheOldFileAndWarns) {
     ASSERT_TRUE(QDir().mkdir(folder));
     const QString path = folder + "/level.zirf-map";
     WriteBytes(path, oldBytes);
-    ScriptDialogs({SaveDialog(path), ReplaceQuestion(path, true), SaveWarning()});
+    ScriptDialogs({SaveDialog(path), ReplaceQuestion(path, true), SaveWarning(path)});
     if (fault == SizeLimit) {
       const FileSizeLimit limit(4096);
       Feed(MenuChosen(MenuSaveMap));
@@ -260,7 +230,7 @@ TEST_F(MapFile, FailedSaveKeepsTheOldFileAndWarns) {
 TEST_F(MapFile, SavingIntoAMissingFolderWarns) {
   OpenPicture(PatternPicture(32, 32));
   const QString path = TempPath("no such folder/level.zirf-map");
-  ScriptDialogs({SaveDialog(path), SaveWarning()});
+  ScriptDialogs({SaveDialog(path), SaveWarning(path)});
   Feed(MenuChosen(MenuSaveMap));
   EXPECT_EQ(PathKind(path), PathMissing);
   EXPECT_TRUE(FolderEntries(tempDir.path()).isEmpty());

@@ -39,14 +39,6 @@ void SetMap(const std::vector<int32_t> &numbers) {
     TileCell(k % tileCols, k / tileCols) = numbers[size_t(k)];
 }
 
-std::vector<int32_t> MapNumbers() {
-  std::vector<int32_t> numbers;
-  for (int row = 0; row < tileRows; ++row)
-    for (int col = 0; col < tileCols; ++col)
-      numbers.push_back(TileCell(col, row));
-  return numbers;
-}
-
 std::vector<int32_t> Fresh(int count) {
   std::vector<int32_t> numbers(static_cast<size_t>(count));
   std::iota(numbers.begin(), numbers.end(), 0);
