@@ -1,6 +1,6 @@
 #include "image/saveimage.h"
 
-#include "app/savewarning.h"
+#include "app/saveprompts.h"
 #include "app/state.h"
 #include "image/bmpwriter.h"
 #include "image/pngwriter.h"
@@ -21,13 +21,6 @@ QString WithFormatExtension(const QString &path, SaveFormat format) {
     return path;
   return path + (format == SavePng ? ".png" : ".bmp");
 }
-
-// Only a file counts as existing: a folder or nothing at all asks no question.
-bool MayWrite(const QString &path) {
-  return PathKind(path) != PathFile ||
-         AskYesNo("Confirm Save As", path + " already exists. Do you want to replace it?");
-}
-
 } // namespace
 
 void SaveImageAs() {
@@ -41,7 +34,7 @@ void SaveImageAs() {
     return;
   const SaveFormat format = chosenFilter == SavePng ? SavePng : SaveBmp;
   const QString path = WithFormatExtension(typed, format);
-  if (!MayWrite(path))
+  if (!MayReplace(path))
     return;
   // A failed write leaves any file that was at path exactly as it was.
   const bool written = WriteFileSafely(path, [format](ByteSink &sink) {

@@ -71,8 +71,7 @@ bool GrabImage(int target, int source, int x, int y, int width, int height) {
   return true;
 }
 
-// Copies n pixels of colour from src to dst; a 32-bit target keeps its alpha.
-static void CopyPixels(uint8_t *dst, int dstBpp, const uint8_t *src, int srcBpp, int n) {
+void CopyColours(uint8_t *dst, int dstBpp, const uint8_t *src, int srcBpp, int n) {
   if (dstBpp == 3 && srcBpp == 3) {
     std::memcpy(dst, src, size_t(n) * 3);
   } else if (dstBpp == 4 && srcBpp == 4) {
@@ -102,8 +101,8 @@ void DrawImage(int target, int source, int x, int y) {
   const int dstBpp = BytesPerPixel(*to), srcBpp = BytesPerPixel(*from);
   const QImage &constFrom = *from;
   for (int row = top; row < bottom; ++row)
-    CopyPixels(to->scanLine(row) + left * dstBpp, dstBpp, constFrom.constScanLine(row - y) + (left - x) * srcBpp,
-               srcBpp, right - left);
+    CopyColours(to->scanLine(row) + left * dstBpp, dstBpp, constFrom.constScanLine(row - y) + (left - x) * srcBpp,
+                srcBpp, right - left);
 }
 
 void DrawBox(int target, int x, int y, int width, int height, int32_t colour) {

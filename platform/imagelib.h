@@ -27,6 +27,10 @@ bool GrabImage(int target, int source, int x, int y, int width, int height);
 // left at (x, y), clipped to target. Target alpha stays as it was; source alpha is ignored.
 void DrawImage(int target, int source, int x, int y);
 
+// Copies the red, green and blue of count pixels between rows of 3 or 4 bytes per pixel;
+// a 32-bit target keeps its alpha.
+void CopyColours(uint8_t *target, int targetBytesPerPixel, const uint8_t *source, int sourceBytesPerPixel, int count);
+
 // Fills a rectangle of target with colour, clipped; alpha stays as it was.
 void DrawBox(int target, int x, int y, int width, int height, int32_t colour);
 

@@ -1,6 +1,6 @@
 #include "tilemap/mapfile.h"
 
-#include "app/savewarning.h"
+#include "app/saveprompts.h"
 #include "app/state.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -27,13 +27,6 @@ std::vector<int32_t> WholeTileNumbers() {
 
 // The path kept when its extension already is "zirf-map" in any letter case, lengthened otherwise.
 QString WithMapExtension(const QString &path) { return HasExtension(path, "ZIRF-MAP") ? path : path + ".zirf-map"; }
-
-// Only a file counts as existing: a folder or nothing at all asks no question.
-bool MayWrite(const QString &path) {
-  return PathKind(path) != PathFile ||
-         AskYesNo("Confirm Save As", path + " already exists. Do you want to replace it?");
-}
-
 } // namespace
 
 void SaveMapAs() {
@@ -44,7 +37,7 @@ void SaveMapAs() {
   if (typed.isEmpty())
     return;
   const QString path = WithMapExtension(typed);
-  if (!MayWrite(path))
+  if (!MayReplace(path))
     return;
   // A failed write leaves any file that was at path exactly as it was.
   const std::vector<int32_t> numbers = WholeTileNumbers();

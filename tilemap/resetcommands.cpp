@@ -32,25 +32,6 @@ std::vector<int32_t> TilesByNumber() {
   return order;
 }
 
-// Copies the colours of count pixels; a 32-bit picture keeps the alpha of the target
-// position, as drawing a tile copy would.
-void CopyColours(uint8_t *target, const uint8_t *source, int count, int bytesPerPixel) {
-  if (bytesPerPixel == 3) {
-    std::memcpy(target, source, size_t(count) * 3);
-    return;
-  }
-  const uint8_t alphaBytes[4] = {0, 0, 0, 0xFF};
-  uint32_t alpha; // the alpha byte of a pixel read as one word
-  std::memcpy(&alpha, alphaBytes, 4);
-  for (int i = 0; i < count; ++i) {
-    uint32_t to, from;
-    std::memcpy(&to, target + 4 * i, 4);
-    std::memcpy(&from, source + 4 * i, 4);
-    to = (to & alpha) | (from & ~alpha);
-    std::memcpy(target + 4 * i, &to, 4);
-  }
-}
-
 // Builds the restored picture in target, an exact copy of workImage: the square of the
 // k-th tile by number goes to the k-th whole-tile position in reading order. Every
 // square is read from workImage, which stays untouched, so no tile is overwritten
@@ -81,7 +62,7 @@ void LayTilesByNumber(int target) {
         if (col + lookAhead < tileCols)
           __builtin_prefetch(targetLine(to[col + lookAhead], line), 1);
         if (to[col] != row * tileCols + col) // a tile at home is already in place in the copy
-          CopyColours(targetLine(to[col], line), in, pitch, bytesPerPixel);
+          CopyColours(targetLine(to[col], line), bytesPerPixel, in, bytesPerPixel, pitch);
       }
     }
 }
