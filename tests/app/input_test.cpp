@@ -136,11 +136,11 @@ TEST_F(Input, CanvasReportsLeftPressesAndReleasesInCanvasPixels) {
   struct Expected {
     int type, x, y;
   };
-  const std::vector<Expected> expected = {{GadgetLeftPressed, 10, 20},  {GadgetLeftReleased, 63, 0},
-                                          {GadgetLeftPressed, 30, 40},  {GadgetLeftReleased, 30, 40},
-                                          {GadgetLeftPressed, 30, 40},  {GadgetLeftReleased, 30, 40},
-                                          {GadgetLeftPressed, 1, 2},    {GadgetLeftReleased, 1, 2},
-                                          {GadgetLeftPressed, 1, 2},    {GadgetLeftReleased, 1, 2}};
+  const std::vector<Expected> expected = {{GadgetLeftPressed, 10, 20}, {GadgetLeftReleased, 63, 0},
+                                          {GadgetLeftPressed, 30, 40}, {GadgetLeftReleased, 30, 40},
+                                          {GadgetLeftPressed, 30, 40}, {GadgetLeftReleased, 30, 40},
+                                          {GadgetLeftPressed, 1, 2},   {GadgetLeftReleased, 1, 2},
+                                          {GadgetLeftPressed, 1, 2},   {GadgetLeftReleased, 1, 2}};
   ASSERT_EQ(events.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(events[i].sourceId, ViewCanvas) << i;
@@ -160,22 +160,16 @@ static void SendDrop(QWidget *target, QMimeData *data) {
 }
 
 TEST_F(Input, FilesDroppedOnAControlArriveAsOneDropEvent) {
-  // Qt hands a drag to the nearest widget that accepts drops: here the window itself.
-  QWidget *target = ControlWidget(AddGridButton);
-  while (target && !target->acceptDrops())
-    target = target->parentWidget();
-  ASSERT_EQ(target, MainWindowWidget());
-  auto *files = new QMimeData;
-  files->setUrls({QUrl::fromLocalFile("/tmp/a b.png"), QUrl::fromLocalFile("/tmp/c.zirf-map")});
-  SendDrop(target, files);
-  auto *text = new QMimeData;
-  text->setText("not a file");
-  SendDrop(target, text);
-  const std::vector<Event> events = TakeAll();
-  ASSERT_EQ(events.size(), 1u);
-  EXPECT_EQ(events[0].kind, DropEvent);
-  EXPECT_EQ(events[0].dropKind, DropFiles);
-  EXPECT_EQ(events[0].files, QString("/tmp/a b.png") + QChar(10) + "/tmp/c.zirf-map");
-  delete files;
-  delete text;
+  QMimeData files, text;
+  files.setUrls({QUrl::fromLocalFile("/tmp/a b.png"), QUrl::fromLocalFile("/tmp/c.zirf-map")});
+  text.setText("not a file");
+  for (int id : {AddGridButton, TileModeLabel, ViewCanvas, ViewScroller}) {
+    SendDrop(ControlWidget(id), &files); // Qt hands the drag on to the window
+    SendDrop(ControlWidget(id), &text);  // refused
+    const std::vector<Event> events = TakeAll();
+    ASSERT_EQ(events.size(), 1u) << "dropped on " << id;
+    EXPECT_EQ(events[0].kind, DropEvent);
+    EXPECT_EQ(events[0].dropKind, DropFiles);
+    EXPECT_EQ(events[0].files, QString("/tmp/a b.png") + QChar(10) + "/tmp/c.zirf-map");
+  }
 }
