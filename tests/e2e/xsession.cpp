@@ -389,3 +389,190 @@ void XSession::StopAll() {
 }
 
 } // namespace e2e
+
+// ---- Pictures on the screen, menus and file dialogs (pictures, tiles and map file) ----
+
+#include <cstdlib>
+
+namespace e2e {
+
+namespace {
+
+const Rgb viewGrey{128, 128, 128};
+constexpr int menuOpenTimeoutMs = 5000;
+constexpr int dialogCloseTimeoutMs = 5000;
+constexpr int dialogAccepts = 2; // a name box's completion list may eat the first Return
+
+Rgb RgbOf(QRgb pixel) { return Rgb{qRed(pixel), qGreen(pixel), qBlue(pixel)}; }
+
+QString Describe(QPoint point, Rgb shown, Rgb wanted) {
+  return QString("at (%1,%2): (%3,%4,%5) instead of (%6,%7,%8)")
+      .arg(point.x())
+      .arg(point.y())
+      .arg(shown.red)
+      .arg(shown.green)
+      .arg(shown.blue)
+      .arg(wanted.red)
+      .arg(wanted.green)
+      .arg(wanted.blue);
+}
+
+// The menu bar lies between the window's inner top and the client area.
+QRect MenuBarRect(XSession &x) {
+  const QRect inner = x.InnerRect(x.MainWindow());
+  return QRect(inner.left(), inner.top(), inner.width(), x.ClientOrigin().y() - inner.top());
+}
+
+} // namespace
+
+QString TestArtifactPrefix() {
+  const auto *test = ::testing::UnitTest::GetInstance()->current_test_info();
+  const QString name = QString("%1-%2").arg(test->test_suite_name(), test->name()).replace('/', '-');
+  return QString(ZIRF_E2E_ARTIFACTS) + "/" + name;
+}
+
+QImage Enlarged(const QImage &picture, int zoom) {
+  QImage big(picture.width() * zoom, picture.height() * zoom, QImage::Format_RGB32);
+  for (int y = 0; y < big.height(); ++y)
+    for (int x = 0; x < big.width(); ++x)
+      big.setPixel(x, y, picture.pixel(x / zoom, y / zoom));
+  return big;
+}
+
+QRect NonGreyArea(const QImage &screen, QRect view) {
+  QRect found;
+  for (int y = view.top(); y <= view.bottom(); ++y)
+    for (int x = view.left(); x <= view.right(); ++x)
+      if (PixelAt(screen, QPoint(x, y)) != viewGrey)
+        found |= QRect(x, y, 1, 1);
+  return found;
+}
+
+QString AreaDifference(const QImage &screen, QPoint topLeft, const QImage &expected) {
+  int differing = 0;
+  QString first;
+  for (int y = 0; y < expected.height(); ++y)
+    for (int x = 0; x < expected.width(); ++x) {
+      const Rgb shown = PixelAt(screen, topLeft + QPoint(x, y));
+      const Rgb wanted = RgbOf(expected.pixel(x, y));
+      if (shown != wanted && differing++ == 0)
+        first = Describe(QPoint(x, y), shown, wanted);
+    }
+  return differing == 0 ? QString() : QString("%1 pixels differ, the first %2").arg(differing).arg(first);
+}
+
+QString DifferenceOutside(const QImage &before, const QImage &after, QRect area, QRect except) {
+  int differing = 0;
+  QString first;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QPoint point(x, y);
+      if (except.contains(point))
+        continue;
+      const Rgb now = PixelAt(after, point), earlier = PixelAt(before, point);
+      if (now != earlier && differing++ == 0)
+        first = Describe(point, now, earlier);
+    }
+  return differing == 0 ? QString() : QString("%1 pixels differ, the first %2").arg(differing).arg(first);
+}
+
+// Qt centres a smaller widget in a scroll area at half the room minus half the widget,
+// each halved on its own; either rounding of the room is accepted.
+QString WaitForPictureInView(XSession &x, const QImage &expected, QPoint *topLeft, int timeoutMs) {
+  const QRect view = x.ViewRect();
+  const QPoint centred(view.left() + view.width() / 2 - expected.width() / 2,
+                       view.top() + view.height() / 2 - expected.height() / 2);
+  QString difference = "no screenshot";
+  const bool shown = WaitFor(
+      [&] {
+        const QImage screen = x.GrabScreen();
+        const QRect area = NonGreyArea(screen, view);
+        if (area.size() != expected.size()) {
+          difference = QString("the picture fills %1x%2 at (%3,%4) instead of %5x%6")
+                           .arg(area.width())
+                           .arg(area.height())
+                           .arg(area.left())
+                           .arg(area.top())
+                           .arg(expected.width())
+                           .arg(expected.height());
+          return false;
+        }
+        const QPoint offset = area.topLeft() - centred;
+        if (std::abs(offset.x()) > 1 || std::abs(offset.y()) > 1) {
+          difference =
+              QString("the picture is %1,%2 pixels away from the view's centre").arg(offset.x()).arg(offset.y());
+          return false;
+        }
+        difference = AreaDifference(screen, area.topLeft(), expected);
+        if (topLeft)
+          *topLeft = area.topLeft();
+        return difference.isEmpty();
+      },
+      timeoutMs);
+  return shown ? QString() : difference;
+}
+
+// A title's text differs from the bar's background, read at the bar's right end where no
+// title stands; gaps between titles are wider than those between letters.
+std::vector<QRect> MenuTitles(XSession &x, const QImage &screen) {
+  constexpr int letterGap = 5;
+  const QRect bar = MenuBarRect(x);
+  auto textInColumn = [&](int column) {
+    for (int y = bar.top() + 2; y < bar.bottom() - 1; ++y)
+      if (PixelAt(screen, QPoint(column, y)) != PixelAt(screen, QPoint(bar.right() - 2, y)))
+        return true;
+    return false;
+  };
+  std::vector<QRect> titles;
+  int gap = letterGap;
+  for (int column = bar.left() + 1; column < bar.right() - 2; ++column) {
+    if (!textInColumn(column)) {
+      ++gap;
+      continue;
+    }
+    if (gap >= letterGap)
+      titles.emplace_back(column, bar.top(), 1, bar.height());
+    else
+      titles.back().setRight(column);
+    gap = 0;
+  }
+  return titles;
+}
+
+// A menu opened by a click has no current item: the first Down selects its first item.
+bool ChooseMenuItem(XSession &x, int menu, int item) {
+  const QImage before = x.GrabScreen();
+  const std::vector<QRect> titles = MenuTitles(x, before);
+  if (menu >= int(titles.size()))
+    return false;
+  const QRect title = titles[menu];
+  if (!x.ClickAt(title.center()))
+    return false;
+  // The open menu covers the controls' row under its title.
+  const QRect below(title.left(), x.ClientOrigin().y() + 2, 40, 20);
+  const bool opened =
+      WaitFor([&] { return !DifferenceOutside(before, x.GrabScreen(), below, QRect()).isEmpty(); }, menuOpenTimeoutMs);
+  if (!opened)
+    return false;
+  QStringList keys;
+  for (int step = 0; step <= item; ++step)
+    keys << "Down";
+  return x.Key(keys.join(' ') + " Return");
+}
+
+bool AnswerFileDialog(XSession &x, const QString &titlePattern, const QString &path) {
+  const std::optional<WindowId> dialog = x.FindWindow(titlePattern);
+  if (!dialog || !x.WaitForFocus(*dialog) || !x.Type(path))
+    return false;
+  for (int accept = 0; accept < dialogAccepts; ++accept) {
+    // A second Return only while the dialog still has the focus: a slow close must not
+    // let it answer whatever comes next.
+    if ((accept > 0 && !x.WaitForFocus(*dialog, 0)) || !x.Key("Return"))
+      return x.WaitForNoWindow(titlePattern, dialogCloseTimeoutMs);
+    if (x.WaitForNoWindow(titlePattern, dialogCloseTimeoutMs))
+      return true;
+  }
+  return false;
+}
+
+} // namespace e2e

@@ -140,3 +140,46 @@ Rgb PixelAt(const QImage &screen, QPoint point);
 void PrintTo(const Rgb &colour, std::ostream *out);
 
 } // namespace e2e
+
+// ---- Pictures on the screen, menus and file dialogs (pictures, tiles and map file) ----
+
+#include <vector>
+
+namespace e2e {
+
+// <artifacts>/<suite>-<test> for the running test, parameterised names made file names.
+QString TestArtifactPrefix();
+
+// The picture as the view shows it at zoom: every picture pixel a zoom x zoom block.
+QImage Enlarged(const QImage &picture, int zoom);
+
+// The smallest rectangle inside view holding every pixel that is not the view's grey:
+// where the canvas shows a picture that has no such grey pixel. Empty when all is grey.
+QRect NonGreyArea(const QImage &screen, QRect view);
+
+// Empty when screen shows expected (red, green and blue) with its top left at topLeft;
+// else how many pixels differ and where the first one lies.
+QString AreaDifference(const QImage &screen, QPoint topLeft, const QImage &expected);
+
+// Empty when the two screens are equal inside area, outside except; else the first
+// difference. For "nothing but the view changed".
+QString DifferenceOutside(const QImage &before, const QImage &after, QRect area, QRect except);
+
+// Waits until the view shows expected centred in it, pixel for pixel. Empty once it does;
+// else what the last screen showed instead. topLeft receives the picture's place.
+QString WaitForPictureInView(XSession &x, const QImage &expected, QPoint *topLeft = nullptr,
+                             int timeoutMs = defaultTimeoutMs);
+
+// The titles of the main window's menu bar, left to right: the runs of columns in the
+// bar that hold text.
+std::vector<QRect> MenuTitles(XSession &x, const QImage &screen);
+
+// Opens the menu-th menu of the bar by a click on its title and chooses its item-th item
+// (separators not counted) with the arrow keys and Return, as a user may.
+bool ChooseMenuItem(XSession &x, int menu, int item);
+
+// In the file dialog whose title matches titlePattern: waits for it to have the focus,
+// types path into its name box and accepts with Return. True once the dialog is gone.
+bool AnswerFileDialog(XSession &x, const QString &titlePattern, const QString &path);
+
+} // namespace e2e
