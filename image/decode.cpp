@@ -1,5 +1,6 @@
 #include "image/decode.h"
 
+#include "image/truncation.h"
 #include "platform/files.h"
 #include "platform/imagelib.h"
 
@@ -28,6 +29,8 @@ static QImage WithoutAlpha(QImage picture) {
 bool DecodeImageFile(int slot, const QString &path, int depth) {
   if ((depth != 24 && depth != 32) || PathKind(path) != PathFile)
     return false; // a folder, a device or a FIFO is never opened, so nothing can block
+  if (!FileAtPathLooksComplete(path))
+    return false; // the readers would fill in what is missing without a word
   QImageReader reader(path);
   reader.setAutoTransform(false); // pixels as stored, no EXIF rotation
   const QSize announced = reader.size();

@@ -68,7 +68,9 @@ bool InitPlatform(int &argc, char **argv) {
   application = new QApplication(argc, argv);
   starting = false;
   QApplication::setApplicationName("zirf");
-  application->installEventFilter(new WheelFilter);
+  auto *wheelFilter = new WheelFilter;
+  wheelFilter->setParent(application); // deleted with the application when the process ends
+  application->installEventFilter(wheelFilter);
   return true;
 }
 

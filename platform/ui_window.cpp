@@ -231,7 +231,10 @@ void CreateCombo(int id, int x, int y, int width, int height) {
   auto *combo = new QComboBox(client);
   combo->setEditable(false);
   // The box is only 120 pixels wide: narrow margins let "16x16 Grid (default)" fit.
-  combo->setStyle(new NarrowComboStyle);
+  // setStyle does not take the style over: as a child it goes with the box.
+  auto *style = new NarrowComboStyle;
+  style->setParent(combo);
+  combo->setStyle(style);
   QFont font = combo->font();
   font.setPointSizeF(font.pointSizeF() * 0.8);
   combo->setFont(font);

@@ -315,7 +315,7 @@ TEST_F(PictureLoading, LargestSideLoadsAndOneMoreIsRefused) {
 
 TEST_F(PictureLoading, FailedLoadKeepsThePictureAndItsState) {
   const QString junk = TempPath("junk.png");
-  WriteBytes(junk, QByteArray("\x89PNG\r\n\x1a\n this is not a picture at all", 40));
+  WriteBytes(junk, QByteArray("\x89PNG\r\n\x1a\n this is not a picture at all"));
   const QString empty = TempPath("empty.gif");
   WriteBytes(empty, QByteArray());
   const QString fifo = TempPath("fifo.png");
