@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool openbox x11-utils imagemagick pngcheck
   fonts-dejavu-core
   desktop-file-utils shared-mime-info dpkg-dev file
+  clang libclang-rt-14-dev
 )
 
 missing=()
