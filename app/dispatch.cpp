@@ -29,14 +29,16 @@ enum Tail {
 constexpr int anyType = -1;
 
 struct Row {
-  int source;                    // control id, or menu item id
-  int type;                      // gadget type, or anyType
-  void (*steps)(const Event &);  // the row's steps, in order
+  int source;                   // control id, or menu item id
+  int type;                     // gadget type, or anyType
+  void (*steps)(const Event &); // the row's steps, in order
   Tail tail;
 };
 
 bool ComboShows8x8() { return ComboSelection(TileModeCombo) == 0; }
 
+// The rows keep one line each, as the table reads.
+// clang-format off
 const Row gadgetRows[] = {
     {AddGridButton, GadgetClicked,
      [](const Event &) { if (ComboShows8x8() ? AddGrid8() : AddGrid16()) gridOn = 1; }, ControlTail},
@@ -59,6 +61,7 @@ const Row menuRows[] = {
     {MenuGridColor, anyType, [](const Event &) { ChooseGridColor(); }, FocusTail},
     {MenuAbout, anyType, [](const Event &) { ShowAbout(); }, FocusTail},
 };
+// clang-format on
 
 template <size_t N> Tail RunRow(const Row (&rows)[N], int source, int type, const Event &event) {
   for (const Row &row : rows)

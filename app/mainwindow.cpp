@@ -6,7 +6,7 @@
 #include "platform/imagelib.h"
 #include "platform/ui.h"
 
-constexpr int windowWidth = 640;  // inner size at start and the smallest the user can make it
+constexpr int windowWidth = 640; // inner size at start and the smallest the user can make it
 constexpr int windowHeight = 480;
 constexpr int zoomFieldWidth = 100; // status bar field 1
 constexpr int canvasSide = 256;     // the empty view at start

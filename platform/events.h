@@ -26,13 +26,13 @@ enum DropKind { DropFiles, DropOther };
 
 struct Event {
   EventKind kind = OtherEvent;
-  int sourceId = -1;  // control id of a gadget event
+  int sourceId = -1;      // control id of a gadget event
   int type = GadgetOther; // GadgetType of a gadget event
-  int menuId = -1;    // item id of a menu event
-  int x = 0, y = 0;   // pointer position in canvas pixels
-  int rotation = 0;   // signed wheel rotation
+  int menuId = -1;        // item id of a menu event
+  int x = 0, y = 0;       // pointer position in canvas pixels
+  int rotation = 0;       // signed wheel rotation
   int dropKind = DropOther;
-  QString files;      // dropped paths separated by the character with code 10
+  QString files; // dropped paths separated by the character with code 10
 };
 
 // Appends an event. A size event replaces one that is still waiting.

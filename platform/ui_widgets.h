@@ -7,7 +7,7 @@
 class QMainWindow;
 
 QMainWindow *MainWindowWidget();
-QWidget *ClientWidget(); // the area below the menu bar in which the controls stand
+QWidget *ClientWidget();        // the area below the menu bar in which the controls stand
 QWidget *ControlWidget(int id); // nullptr for an unknown id
 void RegisterControl(int id, QWidget *widget);
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 extern std::vector<int32_t> tileMap; // (tileCols + 1) x (tileRows + 1) cells, column by column
-extern int tileCols; // whole tile columns of the picture when the map was built
-extern int tileRows; // whole tile rows of the picture when the map was built
+extern int tileCols;                 // whole tile columns of the picture when the map was built
+extern int tileRows;                 // whole tile rows of the picture when the map was built
 
 // Cell (col, row) for 0 <= col <= tileCols, 0 <= row <= tileRows. Column tileCols and
 // row tileRows are the spare cells of the partial edge tiles.

@@ -26,12 +26,9 @@ TEST_F(MainWindowLook, ControlsStandWhereTheyBelongAtStart) {
     int id;
     QRect expected;
   } cases[] = {
-      {TileModeLabel, QRect(5, 7, 70, 20)},
-      {TileModeCombo, QRect(85, 5, 120, 20)},
-      {AddGridButton, QRect(210, 5, 120, 20)},
-      {RemoveGridButton, QRect(335, 5, 120, 20)},
-      {ResetMapButton, QRect(640 - 125, 5, 120, 20)},
-      {ViewScroller, QRect(5, 30, 630, height - status - 35)},
+      {TileModeLabel, QRect(5, 7, 70, 20)},           {TileModeCombo, QRect(85, 5, 120, 20)},
+      {AddGridButton, QRect(210, 5, 120, 20)},        {RemoveGridButton, QRect(335, 5, 120, 20)},
+      {ResetMapButton, QRect(640 - 125, 5, 120, 20)}, {ViewScroller, QRect(5, 30, 630, height - status - 35)},
   };
   for (const auto &c : cases)
     EXPECT_EQ(Geometry(c.id), c.expected) << "control " << c.id;
@@ -64,8 +61,7 @@ TEST_F(MainWindowLook, WindowHasTitleMinimumSizeAndBothIconSizes) {
 
 TEST_F(MainWindowLook, MenusHoldTheirItemsInOrder) {
   const QStringList expected = {"File: Open..\tCtrl + O | Save As..\tCtrl + S | - | Quit",
-                                "Map: Open.. | Save As.. | - | Reset Map", "Settings: Set GridColor",
-                                "Help: About"};
+                                "Map: Open.. | Save As.. | - | Reset Map", "Settings: Set GridColor", "Help: About"};
   QStringList seen;
   for (QAction *title : MainWindowWidget()->menuBar()->actions()) {
     QStringList items;

@@ -42,8 +42,7 @@ TEST_F(RealDialogs, SaveDialogReportsTheChosenFilterAndAddsNoExtension) {
   StopScriptingDialogs();
   const QString typed = TempPath("sheet");
   WhenOpen<QFileDialog>([typed](QFileDialog *dialog) {
-    EXPECT_EQ(dialog->nameFilters(),
-              (QStringList{"Portable Network Graphics (*.png)", "Windows Bitmap (*.bmp)"}));
+    EXPECT_EQ(dialog->nameFilters(), (QStringList{"Portable Network Graphics (*.png)", "Windows Bitmap (*.bmp)"}));
     EXPECT_EQ(dialog->selectedNameFilter(), "Portable Network Graphics (*.png)");
     EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
     dialog->selectNameFilter("Windows Bitmap (*.bmp)");
