@@ -23,16 +23,6 @@ const QString saveFilters = "Portable Network Graphics (*.png)|*.png|Windows Bit
 constexpr int pngEntry = 0, bmpEntry = 1;
 constexpr int32_t magenta = 0xFF00FF;
 
-DialogStep SaveDialog(const QString &path, int entry) {
-  DialogStep step;
-  step.kind = SaveFileDialog;
-  step.title = saveTitle;
-  step.text = saveFilters;
-  step.answerPath = path;
-  step.answerFilter = entry;
-  return step;
-}
-
 std::vector<uint8_t> FileBytes(const QString &path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
@@ -96,7 +86,7 @@ TEST_F(SavingPictures, WithoutAPictureNothingIsAsked) {
 
 TEST_F(SavingPictures, TheDialogOffersBothFormatsWithPngPreselected) {
   OpenPicture(Paint(6, 5, 24, LetterF));
-  ScriptDialogs({SaveDialog(QString(), pngEntry)}); // cancelled
+  ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, QString(), pngEntry)}); // cancelled
   Feed(MenuChosen(MenuSaveImage));
   ASSERT_EQ(ShownDialogs().size(), 1u);
   EXPECT_EQ(ShownDialogs()[0].preselected, pngEntry);
@@ -122,7 +112,7 @@ TEST_F(SavingPictures, TheChosenEntryDecidesFormatAndExtension) {
     SCOPED_TRACE(c.typed.toStdString());
     const QString folder = TempPath(QString::number(i));
     ASSERT_TRUE(QDir().mkdir(folder));
-    ScriptDialogs({SaveDialog(folder + "/" + c.typed, c.entry)});
+    ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, folder + "/" + c.typed, c.entry)});
     Feed(MenuChosen(MenuSaveImage));
     EXPECT_EQ(Entries(folder), QStringList({c.written}));
     const QString path = folder + "/" + c.written;
@@ -141,18 +131,21 @@ TEST_F(SavingPictures, TheReplaceQuestionNamesTheFinalPath) {
   WriteRaw(TempPath("tiles"), "not a picture");
   WriteRaw(TempPath("tiles.png"), QByteArray());
 
-  ScriptDialogs({SaveDialog(TempPath("tiles"), pngEntry), ReplaceQuestion(TempPath("tiles.png"), false)});
+  ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, TempPath("tiles"), pngEntry),
+                 ReplaceQuestion(TempPath("tiles.png"), false)});
   Feed(MenuChosen(MenuSaveImage));
   EXPECT_TRUE(FileBytes(TempPath("tiles.png")).empty()); // No writes nothing
   EXPECT_EQ(Entries(tempDir.path()), QStringList({"tiles", "tiles.png"}));
 
-  ScriptDialogs({SaveDialog(TempPath("tiles"), pngEntry), ReplaceQuestion(TempPath("tiles.png"), true)});
+  ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, TempPath("tiles"), pngEntry),
+                 ReplaceQuestion(TempPath("tiles.png"), true)});
   Feed(MenuChosen(MenuSaveImage));
   EXPECT_TRUE(IsPngFileOf(TempPath("tiles.png"), 6, 5, 3, LetterF));
   EXPECT_EQ(FileBytes(TempPath("tiles")),
             std::vector<uint8_t>({'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'}));
 
-  ScriptDialogs({SaveDialog(TempPath("tiles"), bmpEntry)}); // tiles.bmp is not there: no question
+  ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, TempPath("tiles"),
+                                bmpEntry)}); // tiles.bmp is not there: no question
   Feed(MenuChosen(MenuSaveImage));
   EXPECT_TRUE(IsBmpOf(TempPath("tiles.bmp"), 6, 5, 24, LetterF));
 }
@@ -160,7 +153,8 @@ TEST_F(SavingPictures, TheReplaceQuestionNamesTheFinalPath) {
 TEST_F(SavingPictures, AFolderIsNotReplacedAndNotAskedAbout) {
   OpenPicture(Paint(6, 5, 24, LetterF));
   ASSERT_TRUE(QDir().mkdir(TempPath("shots.png")));
-  ScriptDialogs({SaveDialog(TempPath("shots"), pngEntry), SaveWarning(TempPath("shots.png"))});
+  ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, TempPath("shots"), pngEntry),
+                 SaveWarning(TempPath("shots.png"))});
   Feed(MenuChosen(MenuSaveImage));
   EXPECT_TRUE(QFileInfo(TempPath("shots.png")).isDir());
   EXPECT_TRUE(Entries(TempPath("shots.png")).isEmpty());
@@ -177,7 +171,7 @@ TEST_F(SavingPictures, AfterAddGridThePngIsRgbaAndNothingChanges) {
   const std::vector<int32_t> map = tileMap;
   const int grid = gridOn, tiles = tileSize, zoomBefore = zoom, remappedBefore = remapped;
 
-  ScriptDialogs({SaveDialog(TempPath("grid"), pngEntry)});
+  ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, TempPath("grid"), pngEntry)});
   Feed(MenuChosen(MenuSaveImage));
   EXPECT_TRUE(IsPngFileOf(TempPath("grid.png"), 17, 17, 4, NoiseWithGrid));
 
@@ -196,10 +190,10 @@ TEST_F(SavingPictures, AfterAddAndRemoveGridTheBmpIs32Bit) {
   Feed(Clicked(AddGridButton));
   Feed(Clicked(RemoveGridButton));
   ASSERT_EQ(gridOn, 0);
-  ScriptDialogs({SaveDialog(TempPath("cropped"), bmpEntry)});
+  ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, TempPath("cropped"), bmpEntry)});
   Feed(MenuChosen(MenuSaveImage));
   EXPECT_TRUE(IsBmpOf(TempPath("cropped.bmp"), 32, 16, 32, Noise));
-  ScriptDialogs({SaveDialog(TempPath("cropped"), pngEntry)});
+  ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, TempPath("cropped"), pngEntry)});
   Feed(MenuChosen(MenuSaveImage));
   EXPECT_TRUE(IsPngFileOf(TempPath("cropped.png"), 32, 16, 4, Noise));
 }
@@ -213,7 +207,8 @@ TEST_F(SavingPictures, AWriteFailingMidwayKeepsTheOldFile) {
     const QString path = TempPath(entry == pngEntry ? "old.png" : "old.bmp");
     SCOPED_TRACE(path.toStdString());
     WriteRaw(path, oldBytes);
-    ScriptDialogs({SaveDialog(path, entry), ReplaceQuestion(path, true), SaveWarning(path)});
+    ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, path, entry), ReplaceQuestion(path, true),
+                   SaveWarning(path)});
     {
       FileSizeLimit limit(16 * 1024);
       Feed(MenuChosen(MenuSaveImage));
@@ -227,7 +222,7 @@ TEST_F(SavingPictures, AWriteFailingMidwayKeepsTheOldFile) {
 TEST_F(SavingPictures, AFileThatCannotBeCreatedIsReported) {
   OpenPicture(Paint(6, 5, 24, LetterF));
   const QString missing = TempPath("no such folder/tiles.png");
-  ScriptDialogs({SaveDialog(missing, pngEntry), SaveWarning(missing)});
+  ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, missing, pngEntry), SaveWarning(missing)});
   Feed(MenuChosen(MenuSaveImage));
   EXPECT_TRUE(Entries(tempDir.path()).isEmpty());
 
@@ -237,8 +232,8 @@ TEST_F(SavingPictures, AFileThatCannotBeCreatedIsReported) {
   ASSERT_TRUE(QDir().mkdir(locked));
   WriteRaw(locked + "/tiles.png", "old");
   QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
-  ScriptDialogs({SaveDialog(locked + "/tiles.png", pngEntry), ReplaceQuestion(locked + "/tiles.png", true),
-                 SaveWarning(locked + "/tiles.png")});
+  ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, locked + "/tiles.png", pngEntry),
+                 ReplaceQuestion(locked + "/tiles.png", true), SaveWarning(locked + "/tiles.png")});
   Feed(MenuChosen(MenuSaveImage));
   QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   EXPECT_EQ(FileBytes(locked + "/tiles.png"), std::vector<uint8_t>({'o', 'l', 'd'}));

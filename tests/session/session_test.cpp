@@ -25,26 +25,6 @@ const QString pictureFilters = "Portable Network Graphics (*.png)|*.png|Windows 
 const QString openPictureFilters = "Supported Images (*.bmp;*.jpg;*.png;*.gif)|*.bmp;*.jpg;*.png;*.gif";
 const QString mapFilters = "ZIRF Image MapData (*.zirf-map)|*.zirf-map";
 
-DialogStep FileDialog(DialogKind kind, const QString &title, const QString &filters, const QString &path,
-                      int entry = 0) {
-  DialogStep step;
-  step.kind = kind;
-  step.title = title;
-  step.text = filters;
-  step.answerPath = path;
-  step.answerFilter = entry;
-  return step;
-}
-
-DialogStep ResetQuestion(bool yes) {
-  DialogStep step;
-  step.kind = YesNoDialog;
-  step.title = "";
-  step.text = "Reset alle remapped tiles?";
-  step.answerYes = yes;
-  return step;
-}
-
 uint64_t EnvNumber(const char *name, uint64_t fallback) {
   const char *text = std::getenv(name);
   return text && *text ? std::strtoull(text, nullptr, 10) : fallback;
@@ -110,7 +90,7 @@ protected:
         picture.setPixel(x, y, qRgb(Below(256), Below(256), Below(256)));
     const QString path = TempPath(QString("start%1.png").arg(pictureFiles++));
     ASSERT_TRUE(picture.save(path, "PNG"));
-    FeedWith({FileDialog(OpenFileDialog, openTitle, openPictureFilters, path)}, MenuChosen(MenuOpenImage));
+    FeedWith({FileDialogStep(OpenFileDialog, openTitle, openPictureFilters, path)}, MenuChosen(MenuOpenImage));
     ASSERT_EQ(WorkPicture(), picture);
     FreshMap();
   }
@@ -128,7 +108,7 @@ protected:
     const QImage before = home;
     const bool knew = homeKnown;
     SetComboSelection(TileModeCombo, Below(2));
-    FeedWith(asked ? std::vector<DialogStep>{ResetQuestion(yes)} : std::vector<DialogStep>{},
+    FeedWith(asked ? std::vector<DialogStep>{TileModeQuestion(yes)} : std::vector<DialogStep>{},
              GadgetAt(TileModeCombo, GadgetSelectionChanged));
     if (asked && yes && knew) {
       ASSERT_EQ(WorkPicture(), before) << "Yes restores the tiles first";
@@ -165,13 +145,13 @@ protected:
   void SaveAndReloadMap() {
     const QString path = TempPath(QString("map%1.zirf-map").arg(mapFiles++ % 3));
     const std::vector<int32_t> numbers = MapNumbers();
-    std::vector<DialogStep> steps = {FileDialog(SaveFileDialog, saveTitle, mapFilters, path)};
+    std::vector<DialogStep> steps = {FileDialogStep(SaveFileDialog, saveTitle, mapFilters, path)};
     if (QFile::exists(path))
       steps.push_back(ReplaceQuestion(path, true));
     FeedWith(steps, MenuChosen(MenuSaveMap));
     // Scramble the map first, so that reading it back has something to undo.
     std::fill(tileMap.begin(), tileMap.end(), 7);
-    FeedWith({FileDialog(OpenFileDialog, openTitle, mapFilters, path)}, MenuChosen(MenuOpenMap));
+    FeedWith({FileDialogStep(OpenFileDialog, openTitle, mapFilters, path)}, MenuChosen(MenuOpenMap));
     ASSERT_EQ(MapNumbers(), numbers);
     ASSERT_EQ(remapped, 1);
   }
@@ -183,7 +163,7 @@ protected:
     for (int i = 0; i < 3; ++i)
       text += QByteArray::number(Below(5) + 100000) + "\r\n";
     WriteBytes(path, text);
-    FeedWith({FileDialog(OpenFileDialog, openTitle, mapFilters, path)}, MenuChosen(MenuOpenMap));
+    FeedWith({FileDialogStep(OpenFileDialog, openTitle, mapFilters, path)}, MenuChosen(MenuOpenMap));
     homeKnown = false;
   }
 
@@ -191,8 +171,8 @@ protected:
     const int entry = Below(2);
     const QString path = TempPath(QString("saved%1").arg(pictureFiles++) + (entry == 0 ? ".png" : ".bmp"));
     const QImage picture = WorkPicture();
-    FeedWith({FileDialog(SaveFileDialog, saveTitle, pictureFilters, path, entry)}, MenuChosen(MenuSaveImage));
-    FeedWith({FileDialog(OpenFileDialog, openTitle, openPictureFilters, path)}, MenuChosen(MenuOpenImage));
+    FeedWith({FileDialogStep(SaveFileDialog, saveTitle, pictureFilters, path, entry)}, MenuChosen(MenuSaveImage));
+    FeedWith({FileDialogStep(OpenFileDialog, openTitle, openPictureFilters, path)}, MenuChosen(MenuOpenImage));
     ASSERT_EQ(WorkPicture(), picture);
     ASSERT_EQ(gridOn, 0);
     ASSERT_EQ(tileSize, 16);

@@ -151,3 +151,23 @@ std::vector<int32_t> MapNumbers() {
       numbers.push_back(TileCell(col, row));
   return numbers;
 }
+
+DialogStep FileDialogStep(DialogKind kind, const QString &title, const QString &filters, const QString &path,
+                          int entry) {
+  DialogStep step;
+  step.kind = kind;
+  step.title = title;
+  step.text = filters;
+  step.answerPath = path;
+  step.answerFilter = entry;
+  return step;
+}
+
+DialogStep TileModeQuestion(bool yes) {
+  DialogStep step;
+  step.kind = YesNoDialog;
+  step.title = "";
+  step.text = "Reset alle remapped tiles?";
+  step.answerYes = yes;
+  return step;
+}

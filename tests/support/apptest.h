@@ -56,3 +56,10 @@ void WriteBytes(const QString &path, const QByteArray &bytes);
 
 // The numbers of the whole-tile cells of the tile map, in reading order.
 std::vector<int32_t> MapNumbers();
+
+// A file dialog expected with title and filter list, answered with path (empty: cancelled)
+// and, for a save dialog, the filter entry chosen.
+DialogStep FileDialogStep(DialogKind kind, const QString &title, const QString &filters, const QString &path,
+                          int entry = 0);
+// The question before the tile mode changes, answered Yes or No.
+DialogStep TileModeQuestion(bool yes);

@@ -27,21 +27,11 @@ namespace {
 const QString mapFilters = "ZIRF Image MapData (*.zirf-map)|*.zirf-map";
 
 DialogStep SaveDialog(const QString &answerPath) {
-  DialogStep step;
-  step.kind = SaveFileDialog;
-  step.title = "Please choose file to save..";
-  step.text = mapFilters;
-  step.answerPath = answerPath;
-  return step;
+  return FileDialogStep(SaveFileDialog, "Please choose file to save..", mapFilters, answerPath);
 }
 
 DialogStep OpenDialog(const QString &answerPath) {
-  DialogStep step;
-  step.kind = OpenFileDialog;
-  step.title = "Please choose file to open..";
-  step.text = mapFilters;
-  step.answerPath = answerPath;
-  return step;
+  return FileDialogStep(OpenFileDialog, "Please choose file to open..", mapFilters, answerPath);
 }
 
 // Saves the map through the Map menu, choosing path in the save dialog.

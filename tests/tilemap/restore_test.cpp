@@ -55,15 +55,6 @@ const std::vector<ResetCommand> resetCommands = {
     {"Reset Map menu item", MenuChosen(MenuResetMap)},
 };
 
-DialogStep TileModeQuestion(bool yes) {
-  DialogStep step;
-  step.kind = YesNoDialog;
-  step.title = "";
-  step.text = "Reset alle remapped tiles?";
-  step.answerYes = yes;
-  return step;
-}
-
 void ChooseTileMode(int item) {
   SetComboSelection(TileModeCombo, item);
   Feed(GadgetAt(TileModeCombo, GadgetSelectionChanged));
