@@ -2,6 +2,7 @@
 // (and alpha), zero padding to a multiple of 4.
 #include "image/bmpwriter.h"
 #include "platform/imagelib.h"
+#include "tests/image/fillingsink.h"
 #include "tests/image/pictures.h"
 
 #include <QByteArray>
@@ -90,20 +91,7 @@ TEST(BmpWriting, EveryPaddingDecodesToThePictureWithQt) {
   }
 }
 
-namespace {
-// Takes the first limit bytes, then refuses everything, as a full disk would.
-class FillingSink : public ByteSink {
-public:
-  explicit FillingSink(size_t limit) : limit(limit) {}
-  bool Write(const void *, size_t size) override {
-    if (size > limit - taken)
-      return false;
-    taken += size;
-    return true;
-  }
-  size_t limit, taken = 0;
-};
-} // namespace
+namespace {} // namespace
 
 TEST(BmpWriting, FailsWhenTheSinkRefusesBytes) {
   const int slot = AllocateImageNumber();

@@ -2,6 +2,7 @@
 // promises, readable by libpng, Qt and pngcheck alike.
 #include "image/pngwriter.h"
 #include "platform/imagelib.h"
+#include "tests/image/fillingsink.h"
 #include "tests/image/pictures.h"
 #include "tests/image/pngread.h"
 
@@ -20,19 +21,6 @@ struct PngCase {
 };
 
 void PrintTo(const PngCase &c, std::ostream *out) { *out << c.name; }
-
-// Accepts the first limit bytes, then refuses everything, as a full disk would.
-class FillingSink : public ByteSink {
-public:
-  explicit FillingSink(size_t limit) : limit(limit) {}
-  bool Write(const void *, size_t size) override {
-    if (size > limit - taken)
-      return false;
-    taken += size;
-    return true;
-  }
-  size_t limit, taken = 0;
-};
 
 class PngWriting : public ::testing::TestWithParam<PngCase> {
 protected:
