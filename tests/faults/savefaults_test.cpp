@@ -55,10 +55,6 @@ QByteArray FileBytes(const QString &path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-QStringList Entries(const QString &folder) {
-  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
 // Everything a save must leave alone.
 struct Snapshot {
   QImage picture;
@@ -119,7 +115,7 @@ TEST_F(SaveFaults, TheDiskFillingMidwayKeepsTheOldFile) {
       EXPECT_EQ(FileBytes(path), old);
       EXPECT_TRUE(Take() == before);
     }
-  EXPECT_EQ(Entries(tempDir.path()).size(), 9); // only the old files
+  EXPECT_EQ(FolderEntries(tempDir.path()).size(), 9); // only the old files
 }
 
 TEST_F(SaveFaults, AFolderAsTheTargetIsRefused) {
@@ -129,9 +125,9 @@ TEST_F(SaveFaults, AFolderAsTheTargetIsRefused) {
     ASSERT_TRUE(QDir().mkpath(path + "/inside"));
     SaveExpectingWarning(target, path);
     EXPECT_TRUE(QFileInfo(path).isDir());
-    EXPECT_EQ(Entries(path), QStringList({"inside"}));
+    EXPECT_EQ(FolderEntries(path), QStringList({"inside"}));
   }
-  EXPECT_EQ(Entries(tempDir.path()).size(), 3);
+  EXPECT_EQ(FolderEntries(tempDir.path()).size(), 3);
 }
 
 // The dialog only offers existing folders, but the folder may go before the write.
@@ -145,7 +141,7 @@ TEST_F(SaveFaults, AFolderThatDisappearedIsReported) {
     SaveExpectingWarning(target, path);
     EXPECT_FALSE(QFileInfo::exists(folder));
   }
-  EXPECT_TRUE(Entries(tempDir.path()).isEmpty());
+  EXPECT_TRUE(FolderEntries(tempDir.path()).isEmpty());
 }
 
 // A link to a file: the file it points to is replaced and the link stays a link to it.
@@ -166,7 +162,7 @@ TEST_F(SaveFaults, ALinkToAFileReplacesTheFileAndKeepsTheLink) {
     const QByteArray start = target.menu == MenuSaveMap ? "14\r\n" : target.entry == 0 ? "\x89PNG" : "BM";
     EXPECT_TRUE(FileBytes(real).startsWith(start));
   }
-  EXPECT_EQ(Entries(tempDir.path()).size(), 6); // the three files and their links, nothing else
+  EXPECT_EQ(FolderEntries(tempDir.path()).size(), 6); // the three files and their links, nothing else
 }
 
 // A failed write through a link leaves both the link and the file it points to alone.
@@ -186,7 +182,7 @@ TEST_F(SaveFaults, AFailedWriteThroughALinkKeepsLinkAndFile) {
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(FileBytes(real), OldBytes());
   }
-  EXPECT_EQ(Entries(tempDir.path()).size(), 6);
+  EXPECT_EQ(FolderEntries(tempDir.path()).size(), 6);
 }
 
 // A link to a folder is a folder: refused, and neither the link nor the folder changes.
@@ -199,7 +195,7 @@ TEST_F(SaveFaults, ALinkToAFolderIsRefused) {
     ASSERT_TRUE(QFile::link(folder, link));
     SaveExpectingWarning(target, link);
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_TRUE(Entries(folder).isEmpty());
+    EXPECT_TRUE(FolderEntries(folder).isEmpty());
   }
 }
 
@@ -237,7 +233,7 @@ TEST_F(SaveFaults, AReadOnlyFolderIsReportedToAnOrdinaryUser) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "10: no user change, 11/12: dialogs, 13: state";
     EXPECT_EQ(FileBytes(old), OldBytes());
   }
-  EXPECT_EQ(Entries(folder), QStringList({"old.bmp", "old.png", "old.zirf-map"}));
+  EXPECT_EQ(FolderEntries(folder), QStringList({"old.bmp", "old.png", "old.zirf-map"}));
   chmod(QFile::encodeName(folder).constData(), 0755);
 }
 
@@ -284,7 +280,7 @@ TEST_F(SaveFaults, AKillPartwayLeavesTheOldFileIntactAndNoTemporaryFile) {
       EXPECT_EQ(FileBytes(path), OldBytes());
     else // a fast machine finished first: then the whole new file is there
       EXPECT_EQ(QImage(path, "PNG").size(), QSize(3000, 3000));
-    EXPECT_EQ(Entries(folder), QStringList({"old.png"}));
+    EXPECT_EQ(FolderEntries(folder), QStringList({"old.png"}));
   }
 }
 

@@ -31,16 +31,6 @@ std::vector<uint8_t> FileBytes(const QString &path) {
   return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
-void WriteRaw(const QString &path, const QByteArray &bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-  ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QStringList Entries(const QString &folder) {
-  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
 // Checks that the BMP file at path holds the picture given by rule at depth bits, with
 // the header's depth and size, every fourth byte 255 at 32 bits, and Qt agreeing.
 testing::AssertionResult IsBmpOf(const QString &path, int width, int height, int depth, const PixelRule &rule) {
@@ -81,7 +71,7 @@ using SavingPictures = AppTest;
 
 TEST_F(SavingPictures, WithoutAPictureNothingIsAsked) {
   Feed(MenuChosen(MenuSaveImage)); // any dialog would fail the test
-  EXPECT_TRUE(Entries(tempDir.path()).isEmpty());
+  EXPECT_TRUE(FolderEntries(tempDir.path()).isEmpty());
 }
 
 TEST_F(SavingPictures, TheDialogOffersBothFormatsWithPngPreselected) {
@@ -90,7 +80,7 @@ TEST_F(SavingPictures, TheDialogOffersBothFormatsWithPngPreselected) {
   Feed(MenuChosen(MenuSaveImage));
   ASSERT_EQ(ShownDialogs().size(), 1u);
   EXPECT_EQ(ShownDialogs()[0].preselected, pngEntry);
-  EXPECT_TRUE(Entries(tempDir.path()).isEmpty());
+  EXPECT_TRUE(FolderEntries(tempDir.path()).isEmpty());
 }
 
 // The chosen entry decides the format; its extension is appended unless the name already
@@ -114,7 +104,7 @@ TEST_F(SavingPictures, TheChosenEntryDecidesFormatAndExtension) {
     ASSERT_TRUE(QDir().mkdir(folder));
     ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, folder + "/" + c.typed, c.entry)});
     Feed(MenuChosen(MenuSaveImage));
-    EXPECT_EQ(Entries(folder), QStringList({c.written}));
+    EXPECT_EQ(FolderEntries(folder), QStringList({c.written}));
     const QString path = folder + "/" + c.written;
     if (c.entry == pngEntry)
       EXPECT_TRUE(IsPngFileOf(path, 6, 5, 3, LetterF)); // a picture just opened is written at 24 bits
@@ -128,14 +118,14 @@ TEST_F(SavingPictures, TheChosenEntryDecidesFormatAndExtension) {
 // extension, or a folder, does not.
 TEST_F(SavingPictures, TheReplaceQuestionNamesTheFinalPath) {
   OpenPicture(Paint(6, 5, 24, LetterF));
-  WriteRaw(TempPath("tiles"), "not a picture");
-  WriteRaw(TempPath("tiles.png"), QByteArray());
+  WriteBytes(TempPath("tiles"), "not a picture");
+  WriteBytes(TempPath("tiles.png"), QByteArray());
 
   ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, TempPath("tiles"), pngEntry),
                  ReplaceQuestion(TempPath("tiles.png"), false)});
   Feed(MenuChosen(MenuSaveImage));
   EXPECT_TRUE(FileBytes(TempPath("tiles.png")).empty()); // No writes nothing
-  EXPECT_EQ(Entries(tempDir.path()), QStringList({"tiles", "tiles.png"}));
+  EXPECT_EQ(FolderEntries(tempDir.path()), QStringList({"tiles", "tiles.png"}));
 
   ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, TempPath("tiles"), pngEntry),
                  ReplaceQuestion(TempPath("tiles.png"), true)});
@@ -157,8 +147,8 @@ TEST_F(SavingPictures, AFolderIsNotReplacedAndNotAskedAbout) {
                  SaveWarning(TempPath("shots.png"))});
   Feed(MenuChosen(MenuSaveImage));
   EXPECT_TRUE(QFileInfo(TempPath("shots.png")).isDir());
-  EXPECT_TRUE(Entries(TempPath("shots.png")).isEmpty());
-  EXPECT_EQ(Entries(tempDir.path()), QStringList({"shots.png"}));
+  EXPECT_TRUE(FolderEntries(TempPath("shots.png")).isEmpty());
+  EXPECT_EQ(FolderEntries(tempDir.path()), QStringList({"shots.png"}));
 }
 
 // After a grid operation the picture is 32-bit and fully opaque, and so is the file.
@@ -206,7 +196,7 @@ TEST_F(SavingPictures, AWriteFailingMidwayKeepsTheOldFile) {
   for (int entry : {pngEntry, bmpEntry}) {
     const QString path = TempPath(entry == pngEntry ? "old.png" : "old.bmp");
     SCOPED_TRACE(path.toStdString());
-    WriteRaw(path, oldBytes);
+    WriteBytes(path, oldBytes);
     ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, path, entry), ReplaceQuestion(path, true),
                    SaveWarning(path)});
     {
@@ -216,7 +206,7 @@ TEST_F(SavingPictures, AWriteFailingMidwayKeepsTheOldFile) {
     EXPECT_EQ(FileBytes(path), std::vector<uint8_t>(oldBytes.begin(), oldBytes.end()));
     EXPECT_TRUE(DialogScriptFailures().isEmpty()) << DialogScriptFailures().join("\n").toStdString();
   }
-  EXPECT_EQ(Entries(tempDir.path()), QStringList({"old.bmp", "old.png"}));
+  EXPECT_EQ(FolderEntries(tempDir.path()), QStringList({"old.bmp", "old.png"}));
 }
 
 TEST_F(SavingPictures, AFileThatCannotBeCreatedIsReported) {
@@ -224,18 +214,18 @@ TEST_F(SavingPictures, AFileThatCannotBeCreatedIsReported) {
   const QString missing = TempPath("no such folder/tiles.png");
   ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, missing, pngEntry), SaveWarning(missing)});
   Feed(MenuChosen(MenuSaveImage));
-  EXPECT_TRUE(Entries(tempDir.path()).isEmpty());
+  EXPECT_TRUE(FolderEntries(tempDir.path()).isEmpty());
 
   if (geteuid() == 0)
     return; // the superuser writes into read-only folders all the same
   const QString locked = TempPath("locked");
   ASSERT_TRUE(QDir().mkdir(locked));
-  WriteRaw(locked + "/tiles.png", "old");
+  WriteBytes(locked + "/tiles.png", "old");
   QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
   ScriptDialogs({FileDialogStep(SaveFileDialog, saveTitle, saveFilters, locked + "/tiles.png", pngEntry),
                  ReplaceQuestion(locked + "/tiles.png", true), SaveWarning(locked + "/tiles.png")});
   Feed(MenuChosen(MenuSaveImage));
   QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   EXPECT_EQ(FileBytes(locked + "/tiles.png"), std::vector<uint8_t>({'o', 'l', 'd'}));
-  EXPECT_EQ(Entries(locked), QStringList({"tiles.png"}));
+  EXPECT_EQ(FolderEntries(locked), QStringList({"tiles.png"}));
 }

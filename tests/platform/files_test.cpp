@@ -2,6 +2,7 @@
 // file that was already there.
 #include "platform/files.h"
 #include "tests/platform/filesizelimit.h"
+#include "tests/support/apptest.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,17 +18,6 @@ QByteArray ReadAll(const QString &path) {
   QFile file(path);
   EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
   return file.readAll();
-}
-
-void WriteRaw(const QString &path, const QByteArray &bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-  ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-// Every name in the folder, hidden ones included: a temporary file left behind shows here.
-QStringList Entries(const QString &folder) {
-  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // A writer handing bytes to the sink in pieces of chunk bytes.
@@ -60,8 +50,8 @@ protected:
 TEST(PathKinds, TellFilesFromFoldersAndOtherThings) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
-  WriteRaw(folder.filePath("empty"), QByteArray());
-  WriteRaw(folder.filePath("full"), "abc");
+  WriteBytes(folder.filePath("empty"), QByteArray());
+  WriteBytes(folder.filePath("full"), "abc");
   ASSERT_TRUE(QDir(folder.path()).mkdir("inner"));
   ASSERT_TRUE(QFile::link(folder.filePath("inner"), folder.filePath("link to inner")));
   struct Case {
@@ -94,19 +84,19 @@ TEST_F(SafeWriting, CreatesAndReplacesFilesWithExactlyTheBytesWritten) {
   ASSERT_TRUE(WriteFileSafely(Path("new.bin"), Writes(bytes, 333)));
   EXPECT_EQ(ReadAll(Path("new.bin")), bytes);
 
-  WriteRaw(Path("old.bin"), oldBytes);
+  WriteBytes(Path("old.bin"), oldBytes);
   ASSERT_TRUE(WriteFileSafely(Path("old.bin"), Writes("short", 5)));
   EXPECT_EQ(ReadAll(Path("old.bin")), "short");
-  EXPECT_EQ(Entries(folder.path()), QStringList({"new.bin", "old.bin"}));
+  EXPECT_EQ(FolderEntries(folder.path()), QStringList({"new.bin", "old.bin"}));
 }
 
 TEST_F(SafeWriting, AWriterThatGivesUpLeavesNothingBehind) {
-  WriteRaw(Path("old.bin"), oldBytes);
+  WriteBytes(Path("old.bin"), oldBytes);
   const auto givesUp = [](ByteSink &sink) { return sink.Write("partial", 7) && false; };
   EXPECT_FALSE(WriteFileSafely(Path("old.bin"), givesUp));
   EXPECT_FALSE(WriteFileSafely(Path("new.bin"), givesUp));
   EXPECT_EQ(ReadAll(Path("old.bin")), oldBytes);
-  EXPECT_EQ(Entries(folder.path()), QStringList({"old.bin"}));
+  EXPECT_EQ(FolderEntries(folder.path()), QStringList({"old.bin"}));
 }
 
 TEST_F(SafeWriting, FoldersAndMissingFoldersAreNotWritten) {
@@ -114,8 +104,8 @@ TEST_F(SafeWriting, FoldersAndMissingFoldersAreNotWritten) {
   EXPECT_FALSE(WriteFileSafely(Path("pictures.png"), Writes("x", 1)));
   EXPECT_EQ(PathKind(Path("pictures.png")), PathFolder);
   EXPECT_FALSE(WriteFileSafely(Path("no such folder/tiles.png"), Writes("x", 1)));
-  EXPECT_EQ(Entries(folder.path()), QStringList({"pictures.png"}));
-  EXPECT_TRUE(Entries(Path("pictures.png")).isEmpty());
+  EXPECT_EQ(FolderEntries(folder.path()), QStringList({"pictures.png"}));
+  EXPECT_TRUE(FolderEntries(Path("pictures.png")).isEmpty());
 }
 
 // A disk that fills up midway: one write cut short (which QSaveFile alone would commit as
@@ -129,7 +119,7 @@ TEST_F(SafeWriting, AWriteCutShortKeepsTheOldFile) {
   const QByteArray bytes = Pattern(1 << 20);
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    WriteRaw(Path("old.bin"), oldBytes);
+    WriteBytes(Path("old.bin"), oldBytes);
     bool written;
     {
       FileSizeLimit limit(64 * 1024);
@@ -137,12 +127,12 @@ TEST_F(SafeWriting, AWriteCutShortKeepsTheOldFile) {
     }
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadAll(Path("old.bin")), oldBytes);
-    EXPECT_EQ(Entries(folder.path()), QStringList({"old.bin"}));
+    EXPECT_EQ(FolderEntries(folder.path()), QStringList({"old.bin"}));
   }
 }
 
 TEST_F(SafeWriting, AReadOnlyFolderKeepsTheOldFile) {
-  WriteRaw(Path("old.bin"), oldBytes);
+  WriteBytes(Path("old.bin"), oldBytes);
   QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
   const bool written = WriteFileSafely(Path("old.bin"), Writes("new", 3));
   QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -151,5 +141,5 @@ TEST_F(SafeWriting, AReadOnlyFolderKeepsTheOldFile) {
   else
     EXPECT_TRUE(written);
   EXPECT_EQ(ReadAll(Path("old.bin")), written ? QByteArray("new") : oldBytes);
-  EXPECT_EQ(Entries(folder.path()), QStringList({"old.bin"}));
+  EXPECT_EQ(FolderEntries(folder.path()), QStringList({"old.bin"}));
 }

@@ -10,6 +10,7 @@
 #include "tilemap/tilemap.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 
 void AppTest::SetUp() {
@@ -170,4 +171,8 @@ DialogStep TileModeQuestion(bool yes) {
   step.text = "Reset alle remapped tiles?";
   step.answerYes = yes;
   return step;
+}
+
+QStringList FolderEntries(const QString &folder) {
+  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }

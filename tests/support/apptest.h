@@ -63,3 +63,6 @@ DialogStep FileDialogStep(DialogKind kind, const QString &title, const QString &
                           int entry = 0);
 // The question before the tile mode changes, answered Yes or No.
 DialogStep TileModeQuestion(bool yes);
+
+// Every name in folder, hidden ones included, sorted: a temporary file left behind shows here.
+QStringList FolderEntries(const QString &folder);

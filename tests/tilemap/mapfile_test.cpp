@@ -56,10 +56,6 @@ std::vector<int32_t> ReadValues(const QByteArray &bytes, int count) {
   return values;
 }
 
-QStringList FolderEntries(const QString &folder) {
-  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
 } // namespace
 
 TEST_F(MapFile, WritesOneDecimalLinePerWholeTile) {
